@@ -16,3 +16,5 @@ void updateCarrotCounter(int32_t count);
 void removeCarrotHud();
 void resetCarrotCount();
 void releaseCarrots();
+// Lets go of carrots whose platform is gone, without score: for the steps outside a run.
+void releaseLostCarrots();
