@@ -75,6 +75,7 @@ void writeHighScore(int32_t score)
     }
     if (!saved) {
         printf("Warning: error saving high score.\n");
+        fflush(stdout);  // the log must hold it even if the game dies next
         return;
     }
     syncWorkingDirectory();

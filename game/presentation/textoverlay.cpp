@@ -60,6 +60,7 @@ gui::IGUIStaticText* staticText(const wchar_t* text, int32_t x, int32_t y, int32
     gui::IGUIFont* font = engine.gui->getFont(fontFile);
     if (!font) {
         printf("Error, could not load font: %s\n", fontFile);
+        fflush(stdout);  // the log must hold it even if the game dies next
         return nullptr;
     }
     core::dimension2du size = font->getDimension(text);
@@ -79,6 +80,7 @@ gui::IGUIStaticText* staticText(const wchar_t* text, int32_t x, int32_t y, int32
         break;
     default:
         printf("Error: staticText: invalid flag (%i)\n", static_cast<int>(flag));
+        fflush(stdout);
         break;
     }
     return addText(text, box, font);
@@ -89,6 +91,7 @@ TextHandle centeredText(const wchar_t* text, int32_t y, const char* fontFile)
     gui::IGUIFont* font = engine.gui->getFont(fontFile);
     if (!font) {
         printf("Error: font not found.\n");
+        fflush(stdout);
         return noText;
     }
     core::dimension2du size = font->getDimension(text);
@@ -148,6 +151,7 @@ void removeText(TextHandle handle)
         }
     }
     printf("Warning: removeText: text not found.\n");
+    fflush(stdout);
 }
 
 void removeTimedTexts()
