@@ -2,20 +2,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
-// One private temporary folder per fuzzing process, entered as the working directory.
+// The fuzzer's scratch folder, "scratch" in the directory it was started from, entered as the
+// working directory; reused by later runs, so nothing piles up.
 inline const std::string& fuzzDir()
 {
     static std::string dir = [] {
-        char templ[] = "/tmp/zarvik-fuzz-XXXXXX";
-        std::string d = mkdtemp(templ);
+        char cwd[4096];
+        if (!getcwd(cwd, sizeof cwd))
+            std::abort();
+        std::string d = std::string(cwd) + "/scratch";
+        mkdir(d.c_str(), 0700);
         if (chdir(d.c_str()) != 0)
             std::abort();
-        std::atexit([] {
-            std::remove((fuzzDir() + "/launcher.ini").c_str());
-            rmdir(fuzzDir().c_str());
-        });
         return d;
     }();
     return dir;
