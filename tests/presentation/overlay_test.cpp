@@ -100,7 +100,8 @@ TEST_F(OverlayTest, StaticTextWithAnInvalidFlagStillMakesAnEmptyText)
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   "Error: staticText: invalid flag (" + std::to_string(flag) + ")\n");
         ASSERT_NE(element, nullptr);
-        EXPECT_EQ(boxOf(element), core::recti(0, 0, 0, 0));
+        // asked for (0, 0)-(0, 0); Irrlicht 1.8 keeps every element at least one pixel big
+        EXPECT_EQ(boxOf(element), core::recti(0, 0, 1, 1));
         EXPECT_EQ(element->getOverrideColor(), orange);
     }
 }

@@ -347,6 +347,9 @@ TEST_F(ScreensTest, HighScoreFileRoundTrips)
 TEST_F(ScreensTest, TitleScreen)
 {
     scene::ICameraSceneNode* camera = engine.scene->addCameraSceneNodeFPS(nullptr, 0, 0);
+    // where a run left it, already animated: stale positions would now turn the view
+    camera->setPosition(core::vector3df(30, -150, 400));
+    engine.scene->drawAll();
     engine.device->setEventReceiver(nullptr);
     gameState = EndScreen;
 
@@ -362,11 +365,15 @@ TEST_F(ScreensTest, TitleScreen)
     EXPECT_EQ(centreOf(prompt->element).X, 400);
     EXPECT_EQ(centreOf(prompt->element).Y, 300);
 
-    // the pose must survive the camera's own animation
-    engine.scene->drawAll();
     EXPECT_TRUE(camera->getPosition().equals(core::vector3df(0, 34, -20)));
-    EXPECT_TRUE(camera->getTarget().equals(core::vector3df(0, 20, 0)))
-        << camera->getTarget().X << " " << camera->getTarget().Y << " " << camera->getTarget().Z;
+    EXPECT_TRUE(camera->getTarget().equals(core::vector3df(0, 20, 0)));
+    // the look direction must survive the camera's own animation, which moves the target
+    // point along the same ray
+    engine.scene->drawAll();
+    core::vector3df look = (camera->getTarget() - camera->getAbsolutePosition()).normalize();
+    EXPECT_TRUE(camera->getAbsolutePosition().equals(core::vector3df(0, 34, -20)));
+    EXPECT_TRUE(look.equals(core::vector3df(0, -14, 20).normalize(), 1e-4f))
+        << look.X << " " << look.Y << " " << look.Z;
     EXPECT_EQ(sound.calls, (std::vector<std::string>{"play media/main_loop.ogg looped tracked mode 2"}));
 
     // shown again, the title music restarts from the beginning
