@@ -44,8 +44,18 @@ void blendPixel(Canvas& c, int x, int y, const Rgba& colour, float coverage)
 void paintShape(Canvas& c, const std::function<bool(float, float)>& inside,
                 const std::function<Rgba(float, float)>& colour, int n)
 {
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) {
+    paintShapeIn(c, 0, 0, c.width, c.height, inside, colour, n);
+}
+
+void paintShapeIn(Canvas& c, int x0, int y0, int x1, int y1, const std::function<bool(float, float)>& inside,
+                  const std::function<Rgba(float, float)>& colour, int n)
+{
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, c.width);
+    y1 = std::min(y1, c.height);
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
             int hits = 0;
             float sx = 0, sy = 0;
             for (int j = 0; j < n; ++j)

@@ -22,6 +22,9 @@ void blendPixel(Canvas& c, int x, int y, const Rgba& colour, float coverage);
 // Paints where inside(x, y) holds (pixel units, y down), sampled n x n times per pixel.
 void paintShape(Canvas& c, const std::function<bool(float, float)>& inside,
                 const std::function<Rgba(float, float)>& colour, int n = 4);
+// The same, looking only at pixels within [x0, x1) x [y0, y1).
+void paintShapeIn(Canvas& c, int x0, int y0, int x1, int y1, const std::function<bool(float, float)>& inside,
+                  const std::function<Rgba(float, float)>& colour, int n = 4);
 std::vector<uint8_t> canvasBytes(const Canvas& c);
 
 // Deterministic noise in [0, 1); the periodic form tiles every `period` lattice cells.

@@ -98,14 +98,6 @@ bool loadGlyphs(FT_Face face, const FontStyle& style, int size, std::vector<Glyp
     return ok;
 }
 
-int textWidth(const std::vector<Glyph>& glyphs, const char* text)
-{
-    int w = 0;
-    for (const char* p = text; *p; ++p)
-        w += glyphs[size_t(*p - 32)].advance;
-    return w;
-}
-
 std::string escaped(char c)
 {
     switch (c) {
@@ -123,9 +115,17 @@ bool writeFont(FT_Face face, const FontStyle& style, const std::string& dir)
     std::vector<Glyph> glyphs;
     int size = style.pixelSize;
     if (size == 0) {
-        for (size = 96; size > 8; --size)
-            if (loadGlyphs(face, style, size, glyphs) && textWidth(glyphs, style.fitText) <= style.fitWidth)
+        // Advances alone decide the fit, so the search needs no rendering.
+        for (size = 96; size > 8; --size) {
+            if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0)
                 break;
+            int width = 0;
+            for (const char* p = style.fitText; *p; ++p)
+                if (FT_Load_Char(face, FT_ULong(*p), FT_LOAD_DEFAULT) == 0)
+                    width += int((face->glyph->advance.x + 32) >> 6) + style.outline;
+            if (width <= style.fitWidth)
+                break;
+        }
     }
     if (!loadGlyphs(face, style, size, glyphs)) {
         std::printf("Error: cannot render the glyphs of %s\n", style.name);
@@ -149,24 +149,35 @@ bool writeFont(FT_Face face, const FontStyle& style, const std::string& dir)
         }
         cells.push_back({x0, x1, 0, 0});
     }
-    int pageW = 128, pageH = 0;
-    for (;; pageW *= 2) {
+    // Pack rows of cells; keep the power-of-two page with the smallest area that is no more
+    // than twice as tall as wide (very long textures trouble some drivers).
+    auto pack = [&](int width, bool place) {
         int x = 0, y = 0;
         for (Cell& c : cells) {
-            if (x + (c.x1 - c.x0) > pageW) {
+            if (x + (c.x1 - c.x0) > width) {
                 x = 0;
                 y += lineHeight + 2;
             }
-            c.px = x;
-            c.py = y;
+            if (place) {
+                c.px = x;
+                c.py = y;
+            }
             x += c.x1 - c.x0 + 2;
         }
-        pageH = 1;
-        while (pageH < y + lineHeight)
-            pageH *= 2;
-        if (pageH <= pageW)
-            break;
+        int height = 1;
+        while (height < y + lineHeight)
+            height *= 2;
+        return height;
+    };
+    int pageW = 0, pageH = 0;
+    for (int w = 256; w <= 4096; w *= 2) {
+        int h = pack(w, false);
+        if (h <= 2 * w && (pageW == 0 || w * h < pageW * pageH)) {
+            pageW = w;
+            pageH = h;
+        }
     }
+    pack(pageW, true);
     std::vector<uint8_t> page(size_t(pageW) * size_t(pageH) * 4, 0);
     for (size_t i = 0; i < glyphs.size(); ++i) {
         const Glyph& g = glyphs[i];

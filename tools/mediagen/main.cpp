@@ -19,12 +19,25 @@ int main(int argc, char** argv)
         std::printf("Error: cannot create %s\n", dir.c_str());
         return 1;
     }
-    auto start = std::chrono::steady_clock::now();
-    bool ok = writePlatforms(dir) && writeCarrot(dir) && writeRabbits(dir) && writeSprites(dir) &&
-              writeFonts(dir) && writeSounds(dir) && writeMusic(dir);
-    if (!ok)
-        return 1;
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("mediagen: wrote %s in %.2f s\n", dir.c_str(), seconds);
+    struct Part {
+        const char* name;
+        bool (*write)(const std::string&);
+    };
+    const Part parts[] = {{"platforms", writePlatforms}, {"carrot", writeCarrot}, {"rabbits", writeRabbits},
+                          {"sprites", writeSprites},     {"fonts", writeFonts},   {"sounds", writeSounds},
+                          {"music", writeMusic}};
+    using clock = std::chrono::steady_clock;
+    auto start = clock::now();
+    std::string times;
+    for (const Part& p : parts) {
+        auto t0 = clock::now();
+        if (!p.write(dir))
+            return 1;
+        char buf[64];
+        std::snprintf(buf, sizeof buf, " %s %.2f", p.name, std::chrono::duration<double>(clock::now() - t0).count());
+        times += buf;
+    }
+    double seconds = std::chrono::duration<double>(clock::now() - start).count();
+    std::printf("mediagen: wrote %s in %.2f s (%s )\n", dir.c_str(), seconds, times.c_str() + 1);
     return 0;
 }

@@ -90,11 +90,13 @@ Canvas grassTexture()
         for (int p = 0; p < 5; ++p) {
             float a = float(p) * 1.2566f + hashUnit(k, 4, 5);
             float px = cx + std::cos(a) * 3.2f, py = cy + std::sin(a) * 3.2f;
-            paintShape(c, [=](float x, float y) { return (x - px) * (x - px) + (y - py) * (y - py) < 5.0f; },
-                       [=](float, float) { return petal; });
+            paintShapeIn(c, int(px) - 4, int(py) - 4, int(px) + 5, int(py) + 5,
+                         [=](float x, float y) { return (x - px) * (x - px) + (y - py) * (y - py) < 5.0f; },
+                         [=](float, float) { return petal; });
         }
-        paintShape(c, [=](float x, float y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) < 4.0f; },
-                   [=](float, float) { return heart; });
+        paintShapeIn(c, int(cx) - 3, int(cy) - 3, int(cx) + 4, int(cy) + 4,
+                     [=](float x, float y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) < 4.0f; },
+                     [=](float, float) { return heart; });
     }
     return c;
 }
@@ -140,7 +142,7 @@ Canvas earthTexture()
             float dx = std::fmod(x - cx + 384.0f, 256.0f) - 128.0f;
             return (dx * dx) / (rx * rx) + (y - cy) * (y - cy) / (ry * ry) < 1.0f;
         };
-        paintShape(c, inside, [=](float x, float y) {
+        paintShapeIn(c, 0, int(cy - ry) - 1, 256, int(cy + ry) + 2, inside, [=](float x, float y) {
             float dx = std::fmod(x - cx + 384.0f, 256.0f) - 128.0f;
             return mixRgba(stone, rgbaHex(0xffffff), std::fmax(0.0f, -(dx / rx + (y - cy) / ry)) * 0.25f);
         });
@@ -170,7 +172,7 @@ bool writePlatforms(const std::string& dir)
     if (!f)
         return false;
     std::fprintf(f,
-                 "newmtl grass\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nmap_Kd platgrass.png\n\n"
-                 "newmtl earth\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nmap_Kd platearth.png\n");
+                 "newmtl grass\nKa 1 1 1\nKd 1 1 1\nKe 0.3 0.3 0.3\nKs 0 0 0\nmap_Kd platgrass.png\n\n"
+                 "newmtl earth\nKa 1 1 1\nKd 1 1 1\nKe 0.3 0.3 0.3\nKs 0 0 0\nmap_Kd platearth.png\n");
     return std::fclose(f) == 0;
 }

@@ -24,7 +24,7 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
         return false;
     }
     png_init_io(png, f);
-    png_set_compression_level(png, 9);
+    png_set_compression_level(png, 6);
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGBA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);

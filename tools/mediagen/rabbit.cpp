@@ -108,8 +108,8 @@ std::vector<Key> hopCycle()
     return {
         {0.00f, pose(bp(0, 0), bp(0, 0), 0, 0, 0, 0)},
         {0.12f, pose(bp(-0.35f, 8), bp(0, -6), -6, 4, -12, 4)},
-        {0.28f, pose(bp(0.7f, -22), bp(0, 12), -28, 6, 60, -35, 15)},
-        {0.45f, pose(bp(1.6f, -6), bp(0, 4), -34, 12, 40, -50, -15)},
+        {0.28f, pose(bp(0.7f, -22), bp(0, 12), -18, 5, 60, -35, 15)},
+        {0.45f, pose(bp(1.6f, -6), bp(0, 4), -22, 8, 40, -50, -15)},
         {0.65f, pose(bp(0.9f, 14), bp(0, -8), 6, 16, 8, -25, 10)},
         {0.80f, pose(bp(-0.25f, 5), bp(0, -4), 14, 6, -6, 6)},
         {1.00f, pose(bp(0, 0), bp(0, 0), 0, 0, 0, 0)},
@@ -229,6 +229,17 @@ Fitted fit(const std::vector<MeshPart>& parts, float size)
     return f;
 }
 
+// The game's light is dim and sits far above the camera; the rabbits carry their own light
+// instead: a sky above, a key light from above and behind (where the camera looks from).
+Rgba shade(const Rgba& base, Vec3 normal)
+{
+    Vec3 key = normalized({-0.35f, 0.9f, -0.45f});
+    float hemi = 0.5f + 0.5f * normal.y;
+    float s = 0.45f + 0.22f * hemi + 0.45f * std::max(0.0f, dot(normal, key));
+    s = std::min(s, 1.05f);
+    return {std::min(1.0f, base.r * s), std::min(1.0f, base.g * s), std::min(1.0f, base.b * s), 1};
+}
+
 void writeBoneTree(B3dWriter& w, const Fitted& f, const std::vector<Key>& cycle,
                    const std::vector<std::vector<int>>& weights, int bone)
 {
@@ -282,9 +293,9 @@ bool writeRabbit(const std::string& dir, const RabbitLook& look, const std::vect
         b3dFloat(w, colours[b].g);
         b3dFloat(w, colours[b].b);
         b3dFloat(w, 1.0f);
-        b3dFloat(w, b == Eye ? 0.6f : 0.0f);
+        b3dFloat(w, 0.0f);
         b3dInt(w, 1);
-        b3dInt(w, 0);
+        b3dInt(w, 1 | 2);  // full-bright with our own shading in the vertex colours
     }
     b3dEnd(w);
 
@@ -296,7 +307,7 @@ bool writeRabbit(const std::string& dir, const RabbitLook& look, const std::vect
     b3dBegin(w, "MESH");
     b3dInt(w, -1);
     b3dBegin(w, "VRTS");
-    b3dInt(w, 1);
+    b3dInt(w, 1 | 2);
     b3dInt(w, 0);
     b3dInt(w, 0);
     std::vector<std::vector<int>> weights(BoneCount);
@@ -309,6 +320,11 @@ bool writeRabbit(const std::string& dir, const RabbitLook& look, const std::vect
         for (size_t i = 0; i < p.vertices.size(); ++i, ++id) {
             writeVec(w, toFile(p.vertices[i].pos));
             writeVec(w, toFile(p.vertices[i].normal));
+            Rgba c = shade(colours[&p - f.parts.data()], p.vertices[i].normal);
+            b3dFloat(w, c.r);
+            b3dFloat(w, c.g);
+            b3dFloat(w, c.b);
+            b3dFloat(w, 1.0f);
             if (used[i])
                 weights[size_t(p.vertices[i].bone)].push_back(id);
         }

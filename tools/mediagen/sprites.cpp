@@ -73,11 +73,10 @@ void paintCarrot(Canvas& c, float tipX, float tipY, float topX, float topY, floa
             float t = (px * ax + py * ay) / len, s = px * nx + py * ny;
             if (t < 0)
                 return px * px + py * py <= grow * grow;
-            float w = width * std::pow(std::min(t, 1.0f), 0.75f);
-            if (t > 1)
-                w = 0;
             float tx = px - ax * len, ty = py - ay * len;  // round shoulder at the top
-            return std::fabs(s) <= w + grow || tx * tx + ty * ty <= (width + grow) * (width + grow);
+            if (tx * tx + ty * ty <= (width + grow) * (width + grow))
+                return true;
+            return t <= 1 && std::fabs(s) <= width * std::pow(t, 0.75f) + grow;
         };
     };
     // Leaves first, so the root overlaps their stems.
@@ -86,7 +85,7 @@ void paintCarrot(Canvas& c, float tipX, float tipY, float topX, float topY, floa
     for (float g : {outline, 0.0f})
         for (int i = 0; i < 3; ++i) {
             float a = base + leafAngles[i];
-            float l = width * (i == 1 ? 1.6f : 1.25f);
+            float l = width * (i == 1 ? 1.2f : 0.95f);
             float cx = topX + std::cos(a) * (width * 0.6f + l), cy = topY + std::sin(a) * (width * 0.6f + l);
             Rgba leaf = i == 1 ? rgbaHex(0x5ccf32) : rgbaHex(0x3fae28);
             paintShape(c, ellipse(cx, cy, l, width * 0.42f, a, g), flat(g > 0 ? rgbaHex(0x1d4a12) : leaf));
@@ -112,7 +111,7 @@ Canvas carrotIcon()
 {
     const int n = 72;
     Canvas c = makeCanvas(n, n, Rgba{0, 0, 0, 0});
-    paintCarrot(c, 10, 63, 44, 27, 11, 2.5f);
+    paintCarrot(c, 11, 62, 40, 33, 10.5f, 2.5f);
     return c;
 }
 
@@ -144,7 +143,7 @@ Canvas appIcon()
         paintShape(c, ellipse(24 + 7.5f * s, 31, 2.2f, 1.3f, 0), flat(rgbaHex(0xffb0c8)));
     }
     paintShape(c, ellipse(24, 30.5f, 1.6f, 1.1f, 0), flat(rgbaHex(0xff6f9a)));
-    paintCarrot(c, 30, 44, 41, 33, 4.2f, 1.2f);
+    paintCarrot(c, 28, 44, 38, 34, 4.2f, 1.2f);
     return c;
 }
 
