@@ -232,6 +232,19 @@ INSTANTIATE_TEST_SUITE_P(Media, RabbitMesh,
                                                                                              : "decoration";
                          });
 
+TEST(RabbitMeshes, runnerProbeSizeBarelyChangesWithThePoseLastShown)
+{
+    // The mesh is shared: a new runner reads the box of whatever pose the last one showed.
+    NullDevice engine;
+    scene::IAnimatedMesh* mesh = engine.scene()->getMesh("media/rabbit.b3d");
+    ASSERT_NE(mesh, nullptr);
+    float rest = mesh->getBoundingBox().getExtent().Y;
+    for (s32 frame = 0; frame <= 6000; frame += 250) {
+        mesh->getMesh(frame);
+        EXPECT_NEAR(mesh->getBoundingBox().getExtent().Y, rest, 0.05f * rest) << "frame " << frame;
+    }
+}
+
 TEST(RabbitMeshes, runnerStandsOnAPlatformAndDecorationSitsOnTheGrass)
 {
     NullDevice engine;

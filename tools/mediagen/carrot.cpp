@@ -48,7 +48,7 @@ bool writeCarrot(const std::string& dir)
     if (!f)
         return false;
     std::fprintf(f,
-                 "newmtl carrot\nKa 1 0.45 0.05\nKd 1 0.5 0.06\nKe 0.4 0.17 0.02\nKs 0.3 0.3 0.3\nNs 40\n\n"
-                 "newmtl leaves\nKa 0.3 0.8 0.15\nKd 0.3 0.85 0.15\nKe 0.1 0.3 0.05\nKs 0 0 0\n");
+                 "newmtl carrot\nKa 1 0.45 0.05\nKd 1 0.5 0.06\nKe 0.7 0.3 0.03\nKs 0.3 0.3 0.3\nNs 40\n\n"
+                 "newmtl leaves\nKa 0.3 0.8 0.15\nKd 0.3 0.85 0.15\nKe 0.18 0.45 0.08\nKs 0 0 0\n");
     return std::fclose(f) == 0;
 }
