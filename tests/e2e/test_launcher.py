@@ -49,6 +49,16 @@ def group_members(pgid):
     return [int(p) for p in r.stdout.split()]
 
 
+def launcher_window(session, program, name=TITLE):
+    """A window of this launcher, not one a failed earlier test left open."""
+    def find():
+        out = session.x("xdotool", "search", "--onlyvisible", "--pid", str(program.pid),
+                        "--name", name)
+        return int(out.split()[0]) if out.split() else None
+    return harness.wait_for(find, harness.WINDOW_TIMEOUT, "a launcher window /%s/" % name,
+                            interval=0.25)
+
+
 def screen_settings(driver, width, height, bits, full):
     return "[screen]\ndriver=%s\nwidth=%d\nheight=%d\nbits=%d\nfull=%d\n" % (
         driver, width, height, bits, full)
@@ -66,7 +76,8 @@ class LauncherDialog(unittest.TestCase):
 
     def open_launcher(self, workdir):
         program = self.session.start("launcher", workdir, audio=False)
-        wid = self.session.wait_window(TITLE)
+        self.addCleanup(program.kill)
+        wid = launcher_window(self.session, program)
         self.session.activate(wid)
         return program, wid
 
@@ -136,7 +147,7 @@ class LauncherDialog(unittest.TestCase):
             os.remove(os.path.join(wd, "zarvik"))
         program, wid = self.open_launcher(wd)
         s.key(wid, "Tab", "Return")
-        box = s.wait_window("^Error$")
+        box = launcher_window(s, program, "^Error$")
         # saved before the box, and the dialog has gone
         self.assertEqual(ini(wd), screen_settings("direct3d8", 1280, 1024, 32, 1))
         s.window_gone(wid)
@@ -158,6 +169,27 @@ class LauncherDialog(unittest.TestCase):
         self.assertEqual(ini(second), screen_settings("opengl", 1024, 768, 32, 1))
         self.assertEqual(ini(first), screen_settings("software", 1152, 864, 32, 0))
         self.assertFalse(os.path.exists(os.path.join(first, "started")))
+
+    def test_deleted_working_directory_warns_twice_and_writes_nothing(self):
+        s = self.session
+        wd = s.workdir()
+        with open(os.path.join(wd, "from-deleted-dir"), "w") as f:
+            f.write('#!/bin/sh\nhere=$(pwd)\nmkdir gone && cd gone && rmdir "$here/gone" && '
+                    'exec "$here/launcher"\n')
+        os.chmod(os.path.join(wd, "from-deleted-dir"), 0o755)
+        before = sorted(os.listdir(wd))
+        program = s.start("from-deleted-dir", wd, audio=False)
+        self.addCleanup(program.kill)
+        # once for the kept path, once when the dialog reads the settings
+        for _ in range(2):
+            box = launcher_window(s, program, "^Error$")
+            self.assertEqual(s.find_windows(TITLE), [])
+            s.key(box, "Return")
+            s.window_gone(box)
+        wid = launcher_window(s, program)
+        s.key(wid, "Return")  # "Exit": there is no file to save to
+        self.finish(program)
+        self.assertEqual(sorted(os.listdir(wd)), sorted(before + ["from-deleted-dir.stderr"]))
 
     def test_resizing_moves_no_control(self):
         s = self.session
@@ -200,7 +232,7 @@ class LauncherDialog(unittest.TestCase):
         s = self.session
         program, wid = self.open_launcher(s.workdir())
         icon = s.x("xprop", "-id", str(wid), "_NET_WM_ICON")
-        self.assertRegex(icon, r"=\s*48, 48,")
+        self.assertIn("Icon (48 x 48)", icon)
         s.close_window(wid)
         self.finish(program)
 
@@ -213,7 +245,7 @@ class LauncherWithTheGame(unittest.TestCase):
             add_modes(s)
             wd = s.workdir(ini=screen_settings("opengl", 640, 480, 32, 0))
             program = s.start("launcher", wd)
-            wid = s.wait_window(TITLE)
+            wid = launcher_window(s, program)
             # driver list: OpenGL -> Software Renderer, then back to "Play"
             s.key(wid, "Tab", "Tab", "Down", "shift+Tab", "Return")
             self.assertEqual(program.wait(), 0)
