@@ -46,15 +46,16 @@ Canvas star()
                     float r = std::sqrt(px * px + py * py);
                     float a = std::atan2(py, px) + pi / 2;
                     // Five points: the edge swings between an inner and an outer radius.
-                    float k = std::fabs(std::cos(a * 2.5f));
-                    float edge = 9.0f + 14.0f * std::pow(k, 3.0f);
+                    float f = a / (2 * pi / 5) + 0.5f;
+                    float k = 1 - std::fabs(2 * (f - std::floor(f)) - 1);
+                    float edge = 6.0f + 11.5f * std::pow(k, 1.4f);
                     cover += r < edge ? 1.0f : 0.0f;
-                    glow += std::exp(-(r * r) / 90.0f);
+                    glow += std::exp(-(r * r) / 60.0f);
                 }
             cover /= ss * ss;
             glow /= ss * ss;
             float centre = std::exp(-(float((x - 31.5) * (x - 31.5) + (y - 31.5) * (y - 31.5))) / 40.0f);
-            float v = std::min(1.0f, cover * 0.85f + glow * 0.45f);
+            float v = std::min(1.0f, cover * 0.8f + glow * 0.4f);
             Rgba col{v, v * (0.86f + 0.14f * centre), v * (0.45f + 0.55f * centre), 1};
             c.pixels[size_t(y) * n + size_t(x)] = col;
         }
