@@ -83,6 +83,8 @@ class LauncherDialog(unittest.TestCase):
 
     def finish(self, program):
         self.assertEqual(program.wait(), 0)
+        stderr = harness.read_text(os.path.join(program.cwd, "launcher.stderr"))
+        self.assertNotRegex(stderr, "CRITICAL|WARNING|Error")
 
     def test_return_on_first_focus_exits_and_saves(self):
         s = self.session
@@ -256,7 +258,7 @@ class LauncherWithTheGame(unittest.TestCase):
             s.window_gone(game)
 
 
-class LauncherWithoutDisplay(unittest.TestCase):
+class LauncherOnOtherScreens(unittest.TestCase):
     def test_only_8_bit_modes_give_the_message_and_no_dialog(self):
         with harness.Session(screen="1024x768x8") as s:
             wd = s.workdir()
@@ -266,6 +268,15 @@ class LauncherWithoutDisplay(unittest.TestCase):
             s.key(box, "Return")
             self.assertEqual(program.wait(), 0)
             self.assertFalse(os.path.exists(os.path.join(wd, "launcher.ini")))
+
+    def test_a_16_bit_screen_lists_16_bit_modes(self):
+        with harness.Session(screen="1024x768x16") as s:
+            wd = s.workdir()
+            program = s.start("launcher", wd, audio=False)
+            wid = launcher_window(s, program)
+            s.key(wid, "Return")
+            self.assertEqual(program.wait(), 0)
+            self.assertEqual(ini(wd), screen_settings("direct3d8", 1024, 768, 16, 1))
 
     def test_no_x_server_says_so_on_standard_error(self):
         with harness.Session(window_manager=False) as s:
