@@ -118,7 +118,9 @@ int main(int argc, char** argv)
     addText(gui, "media/blinkfont.xml", L"< administering speed >", 400, 555);
 
     u32 start = device->getTimer()->getRealTime();
+    u32 frames = 0;
     while (device->run()) {
+        ++frames;
         driver->beginScene(true, true, video::SColor(0, 255, 255, 120));
         smgr->drawAll();
         gui->drawAll();
@@ -126,6 +128,9 @@ int main(int argc, char** argv)
         if (device->getTimer()->getRealTime() - start > u32(seconds * 1000))
             break;
     }
+    double elapsed = (device->getTimer()->getRealTime() - start) / 1000.0;
+    std::printf("%s: %u frames in %.1f s (%.1f per second)\n", burning ? "Burning's Video" : "OpenGL", frames,
+                elapsed, elapsed > 0 ? frames / elapsed : 0.0);
     device->drop();
     return 0;
 }

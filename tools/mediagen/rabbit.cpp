@@ -47,34 +47,37 @@ struct RabbitLook {
     const char* file;
     Rgba fur, light;
     float size;  // full height and length of the bounding box
+    float detail;
     bool player;
 };
 
-std::vector<MeshPart> buildBody()
+std::vector<MeshPart> buildBody(float detail)
 {
+    // Rings and segments per part; the small decoration needs fewer.
+    auto q = [detail](int n) { return std::max(4, int(float(n) * detail + 0.5f)); };
     std::vector<MeshPart> parts(BrushCount);
     MeshPart& fur = parts[Fur];
     MeshPart& light = parts[Light];
     MeshPart& pink = parts[Pink];
     MeshPart& eye = parts[Eye];
-    addEllipsoid(fur, {0, 1.55f, -0.35f}, {1.2f, 1.3f, 1.55f}, 12, 16, Body, -12);
-    addEllipsoid(light, {0, 1.35f, 0.35f}, {0.85f, 0.95f, 0.95f}, 10, 14, Body, -10);
+    addEllipsoid(fur, {0, 1.55f, -0.35f}, {1.2f, 1.3f, 1.55f}, q(12), q(16), Body, -12);
+    addEllipsoid(light, {0, 1.35f, 0.35f}, {0.85f, 0.95f, 0.95f}, q(10), q(14), Body, -10);
     for (float s : {-1.0f, 1.0f}) {
         Bone leg = s < 0 ? LegL : LegR, arm = s < 0 ? ArmL : ArmR, ear = s < 0 ? EarL : EarR;
-        addEllipsoid(fur, {0.78f * s, 1.05f, -0.8f}, {0.55f, 0.8f, 0.9f}, 10, 12, leg, 10);
-        addEllipsoid(light, {0.78f * s, 0.22f, -0.2f}, {0.36f, 0.22f, 0.85f}, 8, 12, leg);
-        addEllipsoid(fur, {0.42f * s, 0.7f, 1.0f}, {0.24f, 0.62f, 0.26f}, 8, 10, arm, 8);
-        addEllipsoid(light, {0.42f * s, 0.16f, 1.12f}, {0.24f, 0.16f, 0.3f}, 6, 10, arm);
+        addEllipsoid(fur, {0.78f * s, 1.05f, -0.8f}, {0.55f, 0.8f, 0.9f}, q(10), q(12), leg, 10);
+        addEllipsoid(light, {0.78f * s, 0.22f, -0.2f}, {0.36f, 0.22f, 0.85f}, q(8), q(12), leg);
+        addEllipsoid(fur, {0.42f * s, 0.7f, 1.0f}, {0.24f, 0.62f, 0.26f}, q(8), q(10), arm, 8);
+        addEllipsoid(light, {0.42f * s, 0.16f, 1.12f}, {0.24f, 0.16f, 0.3f}, q(6), q(10), arm);
         // Ears lean slightly outward; the pink inner ear faces forward.
-        addEllipsoid(fur, {0.52f * s, 4.5f, 0.62f}, {0.34f, 1.15f, 0.17f}, 10, 12, ear, -8, -10 * s);
-        addEllipsoid(pink, {0.51f * s, 4.45f, 0.73f}, {0.2f, 0.9f, 0.09f}, 8, 10, ear, -8, -10 * s);
-        addEllipsoid(light, {0.34f * s, 2.62f, 1.62f}, {0.36f, 0.3f, 0.3f}, 8, 10, Head);
-        addEllipsoid(eye, {0.47f * s, 3.12f, 1.5f}, {0.17f, 0.22f, 0.13f}, 8, 10, Head);
-        addEllipsoid(parts[Light], {0.5f * s, 3.18f, 1.6f}, {0.05f, 0.06f, 0.04f}, 4, 6, Head);
+        addEllipsoid(fur, {0.52f * s, 4.5f, 0.62f}, {0.34f, 1.15f, 0.17f}, q(10), q(12), ear, -8, -10 * s);
+        addEllipsoid(pink, {0.51f * s, 4.45f, 0.73f}, {0.2f, 0.9f, 0.09f}, q(8), q(10), ear, -8, -10 * s);
+        addEllipsoid(light, {0.34f * s, 2.62f, 1.62f}, {0.36f, 0.3f, 0.3f}, q(8), q(10), Head);
+        addEllipsoid(eye, {0.47f * s, 3.12f, 1.5f}, {0.17f, 0.22f, 0.13f}, q(8), q(10), Head);
+        addEllipsoid(parts[Light], {0.5f * s, 3.18f, 1.6f}, {0.05f, 0.06f, 0.04f}, q(4), q(6), Head);
     }
-    addEllipsoid(fur, {0, 2.95f, 0.95f}, {0.95f, 0.88f, 0.92f}, 12, 16, Head);
-    addEllipsoid(pink, {0, 2.85f, 1.88f}, {0.14f, 0.1f, 0.09f}, 6, 8, Head);
-    addEllipsoid(light, {0, 1.6f, -1.85f}, {0.48f, 0.48f, 0.42f}, 8, 12, Tail);
+    addEllipsoid(fur, {0, 2.95f, 0.95f}, {0.95f, 0.88f, 0.92f}, q(12), q(16), Head);
+    addEllipsoid(pink, {0, 2.85f, 1.88f}, {0.14f, 0.1f, 0.09f}, q(6), q(8), Head);
+    addEllipsoid(light, {0, 1.6f, -1.85f}, {0.48f, 0.48f, 0.42f}, q(8), q(12), Tail);
     return parts;
 }
 
@@ -279,7 +282,7 @@ void writeBoneTree(B3dWriter& w, const Fitted& f, const std::vector<Key>& cycle,
 
 bool writeRabbit(const std::string& dir, const RabbitLook& look, const std::vector<Key>& cycle)
 {
-    Fitted f = fit(buildBody(), look.size);
+    Fitted f = fit(buildBody(look.detail), look.size);
     B3dWriter w;
     b3dBegin(w, "BB3D");
     b3dInt(w, 1);
@@ -361,7 +364,7 @@ bool writeRabbit(const std::string& dir, const RabbitLook& look, const std::vect
 
 bool writeRabbits(const std::string& dir)
 {
-    RabbitLook player{"rabbit.b3d", rgbaHex(0xf4f1f6), rgbaHex(0xffffff), 7.0f, true};
-    RabbitLook decoration{"rabbit2.b3d", rgbaHex(0xc98a55), rgbaHex(0xf6e6d2), 3.8f, false};
+    RabbitLook player{"rabbit.b3d", rgbaHex(0xf4f1f6), rgbaHex(0xffffff), 7.0f, 1.0f, true};
+    RabbitLook decoration{"rabbit2.b3d", rgbaHex(0xc98a55), rgbaHex(0xf6e6d2), 3.8f, 0.7f, false};
     return writeRabbit(dir, player, hopCycle()) && writeRabbit(dir, decoration, idleCycle());
 }
