@@ -17,8 +17,6 @@ ADDED_MODES = [
     ("640x480", "25.175 640 656 752 800 480 490 492 525"),
     ("1152x864", "81.62 1152 1216 1336 1520 864 865 868 895"),
 ]
-# What the dialog lists, in the server's order, the refresh-rate twin collapsed.
-LISTED = ["1280x1024x32", "800x600x32", "1024x768x32", "640x480x32", "1152x864x32"]
 
 
 def add_modes(session):
@@ -125,10 +123,21 @@ class LauncherDialog(unittest.TestCase):
         s.key(wid, "Escape", "Tab", "Tab", "Return", "Down", "Escape",
               "Tab", "Return", "Down", "Escape",
               "Tab", "Return", "space", "Escape",
-              "Tab", "Return")  # from the last control Tab comes round to "Exit"
+              "Tab", "space")  # from the last control Tab comes round to "Exit"
         self.finish(program)
         self.assertEqual(ini(wd), screen_settings("opengl", 1024, 768, 32, 0))
         self.assertFalse(os.path.exists(os.path.join(wd, "started")))
+
+    def test_mode_list_is_the_servers_modes_in_order(self):
+        # 1280x1024, 800x600 (60 and 75 Hz as one), 1024x768, 640x480, 1152x864: four steps
+        # down from the first end on the fifth
+        s = self.session
+        wd = s.workdir()
+        program, wid = self.open_launcher(wd)
+        s.key(wid, "Tab", "Tab", "Tab", "Down", "Down", "Down", "Down", "shift+Tab",
+              "shift+Tab", "shift+Tab", "Return")
+        self.finish(program)
+        self.assertEqual(ini(wd), screen_settings("direct3d8", 1152, 864, 32, 1))
 
     def test_close_box_saves_nothing(self):
         s = self.session
