@@ -113,7 +113,8 @@ gboolean onKeyPress(GtkWidget* window, GdkEventKey* event, gpointer)
     case GDK_KEY_Return:
     case GDK_KEY_KP_Enter:
     case GDK_KEY_ISO_Enter: {
-        // no default button: Enter presses only a focused button
+        // no default button: Enter presses only a focused button (GTK would otherwise also
+        // open a focused drop-down list)
         GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
         return focus != controls.exitButton && focus != controls.playButton;
     }
