@@ -190,8 +190,10 @@ bool iniWrite(const std::string& path, const std::string& section, const std::st
         }
     }
     if (!replaced) {
-        if (!lines.empty() && lines.back().ending.find('\n') == std::string::npos)
-            lines.back().ending += "\n";  // the last line had no line break
+        if (!lines.empty() && lines.back().ending.find('\n') == std::string::npos) {
+            std::string& ending = lines.back().ending;  // the last line had no line break
+            ending = ending.empty() ? newline : ending + "\n";
+        }
         if (sectionLine < 0) {
             lines.push_back(Line{"[" + section + "]", newline});
             lines.push_back(Line{entry, newline});
