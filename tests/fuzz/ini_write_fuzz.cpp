@@ -103,7 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // apart from a line break added to an unfinished last line, at most one old line changed
     // and at most two new lines appeared, all in one place
     const std::vector<std::string> after = splitAt(readAll(path));
-    if (!smallChange(splitAt(before), after) && !smallChange(splitAt(before + "\n"), after))
+    if (!smallChange(splitAt(before), after) && !smallChange(splitAt(before + "\n"), after) &&
+        !smallChange(splitAt(before + "\r\n"), after))
         std::abort();
     return 0;
 }
