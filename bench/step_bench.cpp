@@ -140,8 +140,10 @@ void largestStream(benchmark::State& state)
     stream.speed = 0.0f;
     const int32_t now = static_cast<int32_t>(engine.timer->getTime());
     stream.lastSpawnTime = now;
-    for (int i = 0; i < 60; ++i)  // settle: whatever is within reach is collected now
+    for (int i = 0; i < 60; ++i) {  // settle: whatever is within reach is collected now
+        stream.speedUpTimer = 0.0;  // a speed-up here would set the stream moving again
         runStep(now);
+    }
     size_t platforms = stream.platforms.size();
     size_t carrots = carrotNodes.size();
 
