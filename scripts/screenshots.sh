@@ -24,8 +24,10 @@ work=$(mktemp -d -t zarvik-shots-XXXXXX)
 groups=()
 cleanup() {
     local pid
-    for pid in "${groups[@]}"; do kill -KILL -- "-$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    {
+        for pid in "${groups[@]}"; do kill -KILL -- "-$pid" || true; done
+        wait || true
+    } 2>/dev/null  # nor the shell's notes on the jobs it reaps
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -90,25 +92,31 @@ capture() {
     convert "$work/screen.png" -crop "$(crop)" +repage "$1"
 }
 
-# Whether a region WxH+X+Y of an image holds text-coloured pixels
+# Whether text covers more than a share of a region WxH+X+Y of an image. Carrots have the text's
+# colour too, but only text covers a wide band by a few percent.
 hasText() {
-    local mean
-    mean=$(convert "$1" -crop "$2" +repage -fuzz 10% -fill black +opaque "$orange" \
+    local share
+    share=$(convert "$1" -crop "$2" +repage -fuzz 10% -fill black +opaque "$orange" \
         -fill white -opaque "$orange" -colorspace gray -format '%[fx:mean]' info:)
-    awk -v m="$mean" 'BEGIN { exit !(m > 0.001) }'
+    awk -v share="$share" -v least="$3" 'BEGIN { exit !(share > least) }'
 }
 
 count() { local n; n=$(grep -c "^$1" "$work/log.txt" 2>/dev/null) || true; echo "${n:-0}"; }
 more() { [ "$(count "$1")" -gt "$2" ]; }
 key() { xdotool key "$1"; }
 
-# Title: wait for the blinking prompt (it sits in the middle) to be shown
-titleShown() { capture "$work/title.png" && hasText "$work/title.png" "${width}x40+0+$((height / 2 - 20))"; }
+# Title: give the platform stream behind it time to come close, then wait for the blinking prompt
+# (it sits in the middle) to be shown
+titleFrom=$((SECONDS + ${ZARVIK_TITLE_WAIT:-10}))
+titleShown() {
+    [ $SECONDS -ge $titleFrom ] && capture "$work/title.png" &&
+        hasText "$work/title.png" "${width}x40+0+$((height / 2 - 20))" 0.03
+}
 waitFor "the title prompt" titleShown
 
 # A run: after "GO!" (a shout in the middle) a few jumps, then a picture with the rabbit in the
 # air and the carrot counter in the top-left corner. A run that ends first is played again.
-goShown() { capture "$work/go.png" && hasText "$work/go.png" "${width}x60+0+$((height / 2 - 30))"; }
+goShown() { capture "$work/go.png" && hasText "$work/go.png" "${width}x60+0+$((height / 2 - 30))" 0.03; }
 shot=""
 for attempt in 1 2 3 4 5; do
     runs=$(count "NEW GAME")
@@ -123,7 +131,7 @@ for attempt in 1 2 3 4 5; do
     key space
     sleep 0.3
     capture "$work/run.png"
-    if ! more "END GAME" "$ends" && hasText "$work/run.png" "160x40+90+45"; then
+    if ! more "END GAME" "$ends" && hasText "$work/run.png" "160x40+90+45" 0.01; then
         shot=$work/run.png
         break
     fi
