@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -64,8 +65,15 @@ void writeHighScore(int32_t score)
                               static_cast<unsigned char>(value >> 16),
                               static_cast<unsigned char>(value >> 24)};
 
-    int fd = open(tempFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    // A read-only score.dat is the player's wish to keep it: writing it in place would fail,
+    // and so must the replacement. The new file takes over the old one's permissions.
+    struct stat old;
+    bool existed = stat(scoreFile, &old) == 0;
+    bool writable = !existed || access(scoreFile, W_OK) == 0;
+    int fd = writable ? open(tempFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666) : -1;
     bool saved = fd >= 0;
+    if (saved && existed && S_ISREG(old.st_mode))
+        fchmod(fd, old.st_mode & 07777);
     if (saved) {
         saved = writeAll(fd, bytes, sizeof bytes) && fsync(fd) == 0;
         saved = close(fd) == 0 && saved;
