@@ -50,7 +50,8 @@ public:
     {
         Mix_HaltChannel(-1);
         for (auto& entry : cache)
-            Mix_FreeChunk(entry.second);
+            if (entry.second)
+                Mix_FreeChunk(entry.second);
         cache.clear();
         Mix_CloseAudio();
         Mix_Quit();
@@ -59,15 +60,20 @@ public:
     }
 
 private:
-    // decoded once per file name; music too, so a loop restarts sample-exact and without a stall
+    // Decoded once per file name; music too, so a loop restarts sample-exact and without a
+    // stall. A file that cannot be played is remembered as such and not read again.
     Mix_Chunk* load(const char* file)
     {
         auto found = cache.find(file);
         if (found != cache.end())
             return found->second;
-        Mix_Chunk* chunk = Mix_LoadWAV(file);
-        if (chunk)
-            cache[file] = chunk;
+        // the stream is closed here: SDL_mixer leaks it when it cannot decode the file
+        Mix_Chunk* chunk = nullptr;
+        if (SDL_RWops* stream = SDL_RWFromFile(file, "rb")) {
+            chunk = Mix_LoadWAV_RW(stream, 0);
+            SDL_RWclose(stream);
+        }
+        cache[file] = chunk;
         return chunk;
     }
 
