@@ -32,7 +32,8 @@ bool readFile(const std::string& path, std::string& content)
 {
     if (path.empty())
         return false;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // without O_NONBLOCK a FIFO of that name would block here until someone writes to it
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat info;

@@ -5,6 +5,7 @@
 
 #include "carrots.h"
 #include "engine.h"
+#include "mediacheck.h"
 #include "gamestate.h"
 #include "random.h"
 #include "runner.h"
@@ -23,7 +24,7 @@ const float farAway = 100000.0f;  // answer of the distance queries when there i
 // Adds a mesh node or, when the mesh cannot be loaded, nothing at all.
 scene::IAnimatedMeshSceneNode* addMeshNode(const char* file, scene::ISceneNode* parent)
 {
-    scene::IAnimatedMesh* mesh = engine.scene->getMesh(file);
+    scene::IAnimatedMesh* mesh = meshFileIntact(file) ? engine.scene->getMesh(file) : nullptr;
     if (!mesh)
         return nullptr;
     return engine.scene->addAnimatedMeshSceneNode(mesh, parent, -1, core::vector3df(0, 0, 0),

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "engine.h"
+#include "mediacheck.h"
 #include "platforms.h"
 #include "sound.h"
 #include "textconv.h"
@@ -52,7 +53,9 @@ void createRunner()
 {
     // Without its mesh the rabbit is an invisible node: the run, the camera and the score
     // still work, and the engine has already logged the missing file.
-    scene::IAnimatedMesh* mesh = engine.scene->getMesh("media/rabbit.b3d");
+    const char* meshFile = "media/rabbit.b3d";
+    scene::IAnimatedMesh* mesh =
+        meshFileIntact(meshFile) ? engine.scene->getMesh(meshFile) : nullptr;
     // A skinned mesh's box follows the pose it was last animated to, and a new node copies it:
     // the first frame's pose gives the same probes on every run.
     if (mesh)

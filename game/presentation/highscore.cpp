@@ -36,7 +36,8 @@ void syncWorkingDirectory()
 
 int32_t readHighScore()
 {
-    int fd = open(scoreFile, O_RDONLY);
+    // O_NONBLOCK: a FIFO of that name must not stop the game; it reads as empty
+    int fd = open(scoreFile, O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return 0;
     unsigned char bytes[4];

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine.h"
+#include "mediacheck.h"
 
 using namespace irr;
 
@@ -45,19 +46,25 @@ OverlayText* findText(TextHandle handle)
     return nullptr;
 }
 
+// A damaged font file counts as missing: the engine's loader would crash on it.
+gui::IGUIFont* overlayFont(const char* fontFile)
+{
+    return fontFileIntact(fontFile) ? engine.gui->getFont(fontFile) : nullptr;
+}
+
 }  // namespace
 
 void loadFonts()
 {
-    engine.gui->getFont(blinkFontFile);
-    engine.gui->getFont(shoutFontFile);
-    engine.gui->getFont(bigFontFile);
+    overlayFont(blinkFontFile);
+    overlayFont(shoutFontFile);
+    overlayFont(bigFontFile);
 }
 
 gui::IGUIStaticText* staticText(const wchar_t* text, int32_t x, int32_t y, int32_t flag,
                                 const char* fontFile)
 {
-    gui::IGUIFont* font = engine.gui->getFont(fontFile);
+    gui::IGUIFont* font = overlayFont(fontFile);
     if (!font) {
         printf("Error, could not load font: %s\n", fontFile);
         fflush(stdout);  // the log must hold it even if the game dies next
@@ -88,7 +95,7 @@ gui::IGUIStaticText* staticText(const wchar_t* text, int32_t x, int32_t y, int32
 
 TextHandle centeredText(const wchar_t* text, int32_t y, const char* fontFile)
 {
-    gui::IGUIFont* font = engine.gui->getFont(fontFile);
+    gui::IGUIFont* font = overlayFont(fontFile);
     if (!font) {
         printf("Error: font not found.\n");
         fflush(stdout);

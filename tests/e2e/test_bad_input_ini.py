@@ -32,6 +32,7 @@ SOFTWARE_SAVED = launcher_saved("software", "0")
 BOX = None
 DIRECTORY = "directory"
 UNREADABLE = "unreadable"
+FIFO = "fifo"
 
 # name, launcher.ini (bytes, or how to make it), the game's window (size, renderer) or BOX,
 # what the launcher's "Exit" saves (None: the file cannot be written and stays as it was)
@@ -66,6 +67,7 @@ ROWS = [
      SOFTWARE_SAVED),
     ("a directory named launcher.ini", DIRECTORY, DEFAULT_GAME, None),
     ("no read permission", UNREADABLE, DEFAULT_GAME, None),
+    ("a FIFO named launcher.ini", FIFO, DEFAULT_GAME, None),
 ]
 
 
@@ -77,6 +79,8 @@ def make_ini(wd, content):
         bad_input.write_bytes(os.path.join(path, "keep"), b"mine")
     elif content == UNREADABLE:
         bad_input.write_bytes(path, screen(width="640", height="480"))
+    elif content == FIFO:
+        os.mkfifo(path)
     else:
         bad_input.write_bytes(path, content)
     if content == UNREADABLE:
@@ -90,6 +94,8 @@ def snapshot(wd):
     """What launcher.ini is: its bytes, or the listing and bytes of a directory, and its mode."""
     path = os.path.join(wd, "launcher.ini")
     info = os.lstat(path)
+    if stat.S_ISFIFO(info.st_mode):
+        return ("fifo", info.st_mode, None)
     if stat.S_ISDIR(info.st_mode):
         return ("dir", info.st_mode,
                 {n: bad_input.read_bytes(os.path.join(path, n)) for n in os.listdir(path)})

@@ -22,6 +22,7 @@ DIRECTORY = "directory"
 READ_ONLY_FILE = "read-only file"
 READ_ONLY_FOLDER = "read-only folder"
 FULL_DISK = "full disk"
+FIFO = "fifo"
 
 RECORD = "record"          # afterwards 4 bytes, a score of 0 or more
 KEPT = "kept"              # afterwards exactly what was there, and the warning once
@@ -43,6 +44,7 @@ ROWS = [
     ("the smallest 32-bit value", bad_input.score_bytes(-2 ** 31), RECORD),
     ("the largest 32-bit value", bad_input.score_bytes(LARGEST), UNCHANGED),
     ("a directory of that name", DIRECTORY, STAYS),
+    ("a FIFO of that name", FIFO, PERHAPS),
     ("read-only file", READ_ONLY_FILE, KEPT),
     ("read-only folder", READ_ONLY_FOLDER, KEPT),
     ("full disk", FULL_DISK, KEPT),
@@ -89,6 +91,9 @@ def prepare(s, wd, content):
     env = {"HOME": wd}
     if content is None:
         return "zarvik", env, None
+    if content == FIFO:
+        os.mkfifo(path)
+        return "zarvik", env, None
     if content == DIRECTORY:
         os.mkdir(path)
         bad_input.write_bytes(os.path.join(path, "keep"), b"mine")
@@ -115,6 +120,8 @@ def snapshot(path):
         return None
     if stat.S_ISDIR(info.st_mode):
         return ("dir", sorted(os.listdir(path)))
+    if stat.S_ISFIFO(info.st_mode):
+        return ("fifo",)
     return ("file", stat.S_IMODE(info.st_mode), bad_input.read_bytes(path))
 
 
