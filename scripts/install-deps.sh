@@ -7,7 +7,7 @@ build_pkgs=(cmake g++ pkg-config libirrlicht-dev libsdl2-dev libsdl2-mixer-dev l
   adwaita-icon-theme libxrandr-dev libvorbis-dev libfreetype-dev libpng-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev)
 test_pkgs=(python3 xvfb xauth xdotool x11-utils imagemagick sox x11-xserver-utils openbox clang
-  libclang-rt-14-dev desktop-file-utils libglib2.0-bin)
+  libclang-rt-14-dev desktop-file-utils libglib2.0-bin gdb)
 
 pkgs=("${build_pkgs[@]}")
 if [ "${1:-}" = "--tests" ]; then pkgs+=("${test_pkgs[@]}"); fi
