@@ -13,7 +13,7 @@ import bad_input
 import harness
 
 TITLE = "^Zarvik Launcher$"
-SCREEN = "1280x1024x24"  # the launcher lists the one mode of this screen: 1280x1024, 32 bits
+SCREEN = "1280x1024x24"  # the launcher's first mode: 1280x1024, 32 bits
 OWN_KEYS = ("driver", "width", "height", "bits", "full")
 DEFAULT_GAME = ((1024, 768), "OpenGL")  # direct3d8 stands in as OpenGL; 1024x768 "full screen"
 
@@ -45,6 +45,9 @@ ROWS = [
      DEFAULT_GAME, DEFAULTS_SAVED),
     ("duplicate keys", screen(extra="width=640\nheight=480\nfull=1\ndriver=opengl\n"),
      ((320, 240), "Burning"), SOFTWARE_SAVED),
+    ("duplicate keys naming a listed mode",
+     screen(driver="opengl", width="640", height="480", extra="bits=32\nwidth=800\nheight=600\n"),
+     ((640, 480), "OpenGL"), dict(launcher_saved("opengl", "0"), width="640", height="480")),
     ("duplicate sections", screen() + b"[screen]\ndriver=opengl\nwidth=640\nheight=480\n",
      ((320, 240), "Burning"), SOFTWARE_SAVED),
     ("width beyond 32 bits", screen(width="4294967616"), BOX, SOFTWARE_SAVED),
@@ -132,6 +135,11 @@ class BrokenLauncherIni(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.session = harness.Session(screen=SCREEN).__enter__()
+        # 640x480 joins the list, so a file naming it has it chosen
+        output = re.search(r"^(\S+) connected", cls.session.x("xrandr"), re.M).group(1)
+        timings = "25.175 640 656 752 800 480 490 492 525".split()
+        cls.session.x("xrandr", "--newmode", "640x480", *timings, check=True)
+        cls.session.x("xrandr", "--addmode", output, "640x480", check=True)
 
     @classmethod
     def tearDownClass(cls):
