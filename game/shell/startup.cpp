@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "carrots.h"
 #include "engine.h"
 #include "frameloop.h"
 #include "music.h"
@@ -95,6 +96,8 @@ void preloadMedia()
 void shutDown()
 {
     stopMusic();
+    // the carrot list's own references; the scene frees the rest with the device
+    releaseCarrots();
     engine.device->drop();
     engine.device = nullptr;
     engine.scene = nullptr;

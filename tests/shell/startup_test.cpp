@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <string>
 
+#include "carrots.h"
 #include "engine.h"
+#include "platforms.h"
 #include "logcapture.h"
 #include "settings.h"
 #include "shellworld.h"
@@ -96,4 +99,23 @@ TEST(Startup, CameraAndLight)
     EXPECT_FLOAT_EQ(light->getLightData().Radius, 400.0f);
     EXPECT_FLOAT_EQ(light->getLightData().AmbientColor.r, 0.8f);
     EXPECT_FLOAT_EQ(light->getLightData().DiffuseColor.g, 0.5f);
+}
+
+TEST(Startup, ShutdownGivesBackTheCarrotListsReferences)
+{
+    ShellWorld world;
+    std::srand(7);
+    resetPlatforms();
+    for (int32_t now = 1; carrotNodes.empty() && now < 1000000; now += 5000)
+        spawnPlatform(now);
+    ASSERT_FALSE(carrotNodes.empty());
+    scene::ISceneNode* carrot = carrotNodes.front();
+    carrot->grab();
+    const s32 before = carrot->getReferenceCount();  // its platform, the list and this test
+
+    world.window->grab();  // shutdown drops the device it was handed; the world drops it again
+    shutDown();
+    EXPECT_TRUE(carrotNodes.empty());
+    EXPECT_EQ(carrot->getReferenceCount(), before - 1);
+    carrot->drop();
 }
