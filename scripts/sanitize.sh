@@ -21,7 +21,9 @@ cmake --build "$dir" -j"$(nproc)"
 rm -rf "$logs"
 mkdir -p "$logs"
 # Leaks inside third-party libraries (X, GTK, Mesa, fonts) are theirs; ours are never suppressed.
-export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1:log_path=$logs/asan"
+# ZARVIK_ASAN_EXTRA adds options: fast_unwind_on_malloc=0 gives whole stacks through the system
+# libraries (they have no frame pointers), too slow for the OpenGL tests but right for one case.
+export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1:log_path=$logs/asan${ZARVIK_ASAN_EXTRA:+:$ZARVIK_ASAN_EXTRA}"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$logs/ubsan"
 
