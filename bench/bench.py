@@ -267,12 +267,12 @@ def main():
             "prompt across the middle of the window (it blinks every half second, so this can be "
             "late by up to one hidden phase). Then, on the title screen with its flowing stream, "
             "the caption's frame rate is read once a second for %.0f s: each step draws one frame, "
-            "so it is the step rate (the loop runs at most 60 steps a second). CPU is "
+            "so it is the step rate (a step runs once 16.67 ms have passed on a millisecond clock, so at best every 17 ms: 58.8 a second). CPU is "
             "utime+stime from `/proc/<pid>/stat` over the same time, in percent of one core, for "
             "the game and for the X server. The frame loop polls the clock between steps without "
             "sleeping, so the game takes whatever core time it is given: its CPU share says how "
             "much the scheduler let it have on this machine, and the step rate says whether that "
-            "was enough for 60 steps a second." % (SCREEN[0], SCREEN[1], args.seconds), ""]
+            "was enough for that rate." % (SCREEN[0], SCREEN[1], args.seconds), ""]
     rows = []
     for g in games:
         rows.append([g["renderer"], g["size"], "%.2f" % g["first_frame"], "%.2f" % g["title_frame"],
