@@ -62,6 +62,15 @@ def mount_full_disk(wd):
     if r.returncode != 0:
         shutil.rmtree(outside, ignore_errors=True)
         return None, "cannot mount a tmpfs here (%s)" % r.stdout.strip()
+    try:
+        fill_disk(wd, outside)
+    except BaseException:
+        unmount(wd, outside)
+        raise
+    return outside, None
+
+
+def fill_disk(wd, outside):
     for name in ("zarvik", "media"):
         os.symlink(os.path.join(harness.GAME_DIR, name), os.path.join(wd, name))
     for name in ("log.txt", "errlog.txt"):
@@ -77,7 +86,6 @@ def mount_full_disk(wd):
         pass  # the disk is full
     finally:
         os.close(fd)
-    return outside, None
 
 
 def unmount(wd, outside):
