@@ -78,7 +78,9 @@ def game_window(s, game):
         for wid in (int(c, 16) for c in clients):
             if s.window_name(wid).startswith("Zarvik"):
                 return wid
+            # ask the window manager, and set the focus directly in case it declines
             s.x("xdotool", "windowactivate", str(wid))
+            s.x("xdotool", "windowfocus", str(wid))
         return None
     return harness.wait_for(named, harness.WINDOW_TIMEOUT, "the game's window", interval=0.5)
 
