@@ -62,6 +62,52 @@ bool rectangleText(const wchar_t* text)
     return numbers == 4;
 }
 
+// The engine's XML reader scans for a closing '>' or quote without looking for the end of its
+// buffer, so the raw text must close every tag and quote, and end with </font>, before it
+// is parsed. UTF-16LE files (with their mark) are narrowed first; other characters only matter
+// for their ASCII value here.
+bool xmlTextCloses(io::IReadFile* in)
+{
+    const long largest = 16 << 20;
+    long size = in->getSize();
+    if (size <= 0 || size > largest)
+        return false;
+    std::string raw(static_cast<size_t>(size), '\0');
+    if (in->read(&raw[0], static_cast<u32>(size)) != size)
+        return false;
+    std::string text;
+    if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF &&
+        static_cast<unsigned char>(raw[1]) == 0xFE) {
+        if (raw.size() % 2 != 0)
+            return false;
+        for (size_t i = 2; i < raw.size(); i += 2)
+            text += raw[i + 1] == 0 ? raw[i] : '?';
+    } else {
+        text = raw;
+    }
+    bool inTag = false;
+    char quote = 0;
+    for (char c : text) {
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (inTag) {
+            if (c == '"' || c == '\'')
+                quote = c;
+            else if (c == '>')
+                inTag = false;
+        } else if (c == '<') {
+            inTag = true;
+        }
+    }
+    if (inTag || quote)
+        return false;
+    size_t end = text.find_last_not_of(" \t\r\n");
+    const std::string closing = "</font>";
+    return end != std::string::npos && end + 1 >= closing.size() &&
+           text.compare(end + 1 - closing.size(), closing.size(), closing) == 0;
+}
+
 // The font closes, and every glyph and texture carries the attributes the engine reads.
 bool fontComplete(io::IXMLReader* xml)
 {
@@ -105,8 +151,13 @@ bool fontFileIntact(const char* file)
     auto known = checkedFiles.find(file);
     if (known != checkedFiles.end())
         return known->second;
-    if (!engine.device->getFileSystem()->existFile(file))
+    io::IReadFile* in = engine.device->getFileSystem()->createAndOpenFile(file);
+    if (!in)
         return true;
+    bool closes = xmlTextCloses(in);
+    in->drop();
+    if (!closes)
+        return reportDamage(file, false);
     io::IXMLReader* xml = engine.device->getFileSystem()->createXMLReader(file);
     if (!xml)
         return true;

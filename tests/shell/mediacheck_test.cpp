@@ -95,6 +95,11 @@ TEST_F(MediaCheck, FontMustCloseAndGiveEveryGlyphItsRectangle)
     noRect.replace(font.find(" r=\"", glyph), 4, " q=\"");
     std::string badRect = font;
     badRect.replace(font.find(" r=\"", glyph), 5, " r=\"x");
+    // the engine's reader would scan past its buffer for this quote's partner
+    std::string openQuote = font.substr(0, font.find('"', glyph) + 1) + "\n</font>\n";
+    std::string wide = "\xFF\xFE";
+    for (char c : font)
+        wide += std::string(1, c) + '\0';
     struct Case {
         const char* name;
         std::string bytes;
@@ -107,6 +112,9 @@ TEST_F(MediaCheck, FontMustCloseAndGiveEveryGlyphItsRectangle)
         {"norect.xml", noRect, false},
         {"badrect.xml", badRect, false},
         {"empty.xml", "", false},
+        {"openquote.xml", openQuote, false},
+        {"wide.xml", wide, true},
+        {"widecut.xml", wide.substr(0, wide.size() / 2), false},
     };
     LogCapture log;
     for (const Case& c : cases)
