@@ -15,6 +15,7 @@
 #include "platforms.h"
 #include "runner.h"
 #include "textoverlay.h"
+#include "jumper.h"
 
 using namespace irr;
 
@@ -41,21 +42,6 @@ void openEngine()
         engine.scene->getMesh(file);
     loadFonts();
     engine.timer->stop();
-}
-
-// Jumps when the ground coming up is not below the rabbit's feet: enough to live for minutes.
-bool playerWantsToJump()
-{
-    if (!runner.runnerNode || !runner.started || runner.dead || runner.fallSpeed < 0.0f)
-        return false;
-    float feet = runner.runnerNode->getAbsolutePosition().Y - runner.halfHeight;
-    float highest = -1e9f;
-    for (scene::IAnimatedMeshSceneNode* platform : stream.platforms) {
-        core::aabbox3df box = platform->getTransformedBoundingBox();
-        if (box.MaxEdge.Z >= -runner.halfHeight && box.MinEdge.Z <= 35.0f)
-            highest = std::max(highest, box.MaxEdge.Y);
-    }
-    return feet < highest + 0.5f;
 }
 
 // The step as the frame loop runs it while playing, without the drawing.
@@ -102,7 +88,7 @@ int playRun(uint32_t seed, int steps, int stopAt, size_t* largest = nullptr)
     size_t most = 0;
     int mostAt = 0;
     for (int i = 0; i < steps && i != stopAt; ++i) {
-        if (playerWantsToJump())
+        if (jumperWantsToJump())
             jump();
         engine.timer->setTime(engine.timer->getTime() + stepMs);
         if (runStep(static_cast<int32_t>(engine.timer->getTime())))
@@ -167,7 +153,7 @@ void flowingRun(benchmark::State& state)
     startRun(seed);
     double platforms = 0, carrots = 0;
     for (auto _ : state) {
-        if (playerWantsToJump())
+        if (jumperWantsToJump())
             jump();
         engine.timer->setTime(engine.timer->getTime() + stepMs);
         bool over = runStep(static_cast<int32_t>(engine.timer->getTime()));

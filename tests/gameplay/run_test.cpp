@@ -16,27 +16,13 @@
 #include "screens.h"
 #include "textoverlay.h"
 #include "world.h"
+#include "jumper.h"
 
 using namespace irr;
 
 namespace {
 
 const uint32_t stepMs = 17;
-
-// A player who looks a little ahead: jumps when the ground coming up is not below the feet.
-bool playerWantsToJump()
-{
-    if (!runner.runnerNode || !runner.started || runner.dead || runner.fallSpeed < 0.0f)
-        return false;
-    float feet = runner.runnerNode->getAbsolutePosition().Y - runner.halfHeight;
-    float highest = -1e9f;
-    for (scene::IAnimatedMeshSceneNode* platform : stream.platforms) {
-        core::aabbox3df box = platform->getTransformedBoundingBox();
-        if (box.MaxEdge.Z >= -runner.halfHeight && box.MinEdge.Z <= 35.0f)
-            highest = std::max(highest, box.MaxEdge.Y);
-    }
-    return feet < highest + 0.5f;
-}
 
 SEvent keyPress()
 {
@@ -140,7 +126,7 @@ TEST_F(WholeRun, MinutesOfPlayLeakNoNodesAndNoReferences)
             press();
             if (clock >= playSeconds)
                 break;
-        } else if (gameState == Playing && clock < playSeconds && playerWantsToJump()) {
+        } else if (gameState == Playing && clock < playSeconds && jumperWantsToJump()) {
             press();
         }
         step();

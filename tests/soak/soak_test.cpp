@@ -24,6 +24,7 @@
 #include "shellworld.h"
 #include "startup.h"
 #include "textoverlay.h"
+#include "jumper.h"
 
 using namespace irr;
 
@@ -121,21 +122,6 @@ std::string describe(const Figures& f)
                   f.nodes, f.nodesOutsideStream, f.elements, f.carrots, f.carrotReferences,
                   f.overlays, f.soundHandles);
     return text;
-}
-
-// Jumps when the ground coming up is not below the rabbit's feet.
-bool jumperWantsToJump()
-{
-    if (!runner.runnerNode || !runner.started || runner.dead || runner.fallSpeed < 0.0f)
-        return false;
-    float feet = runner.runnerNode->getAbsolutePosition().Y - runner.halfHeight;
-    float highest = -1e9f;
-    for (scene::IAnimatedMeshSceneNode* platform : stream.platforms) {
-        core::aabbox3df box = platform->getTransformedBoundingBox();
-        if (box.MaxEdge.Z >= -runner.halfHeight && box.MinEdge.Z <= 35.0f)
-            highest = std::max(highest, box.MaxEdge.Y);
-    }
-    return feet < highest + 0.5f;
 }
 
 // The presses a player makes, keys and buttons in turn, as the device delivers them.
