@@ -129,39 +129,39 @@ bool fontComplete(io::IXMLReader* xml)
     return closed;
 }
 
-}  // namespace
-
-bool meshFileIntact(const char* file)
+// The verdict already given on file, or the check's on the opened file. A file that cannot be
+// opened passes: the engine reports it itself.
+template <typename Check>
+bool checkOnce(const char* file, Check check)
 {
-    if (!endsWith(file, ".b3d"))
-        return true;
     auto known = checkedFiles.find(file);
     if (known != checkedFiles.end())
         return known->second;
     io::IReadFile* in = engine.device->getFileSystem()->createAndOpenFile(file);
     if (!in)
         return true;
-    bool intact = b3dComplete(in);
+    bool intact = check(in);
     in->drop();
     return reportDamage(file, intact);
 }
 
+}  // namespace
+
+bool meshFileIntact(const char* file)
+{
+    return !endsWith(file, ".b3d") || checkOnce(file, b3dComplete);
+}
+
 bool fontFileIntact(const char* file)
 {
-    auto known = checkedFiles.find(file);
-    if (known != checkedFiles.end())
-        return known->second;
-    io::IReadFile* in = engine.device->getFileSystem()->createAndOpenFile(file);
-    if (!in)
-        return true;
-    bool closes = xmlTextCloses(in);
-    in->drop();
-    if (!closes)
-        return reportDamage(file, false);
-    io::IXMLReader* xml = engine.device->getFileSystem()->createXMLReader(file);
-    if (!xml)
-        return true;
-    bool intact = fontComplete(xml);
-    xml->drop();
-    return reportDamage(file, intact);
+    return checkOnce(file, [file](io::IReadFile* in) {
+        if (!xmlTextCloses(in))
+            return false;
+        io::IXMLReader* xml = engine.device->getFileSystem()->createXMLReader(file);
+        if (!xml)
+            return true;
+        bool intact = fontComplete(xml);
+        xml->drop();
+        return intact;
+    });
 }
