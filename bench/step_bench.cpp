@@ -10,6 +10,7 @@
 
 #include "carrots.h"
 #include "engine.h"
+#include "startup.h"
 #include "frameloop.h"
 #include "gamestate.h"
 #include "platforms.h"
@@ -32,11 +33,7 @@ void openEngine()
         std::printf("Warning: cannot enter %s\n", ZARVIK_GAME_DIR);
     IrrlichtDevice* device = createDevice(video::EDT_NULL, core::dimension2du(800, 600));
     device->getLogger()->setLogLevel(ELL_NONE);
-    engine.device = device;
-    engine.scene = device->getSceneManager();
-    engine.video = device->getVideoDriver();
-    engine.gui = device->getGUIEnvironment();
-    engine.timer = device->getTimer();
+    keepEngineHandles(device, nullptr);
     engine.scene->addCameraSceneNodeFPS(nullptr, 0.0f, 0.0f, -1, nullptr, 0, false, 0.0f);
     for (const char* file : {"media/plat0.obj", "media/plat1.obj", "media/plat2.obj"})
         engine.scene->getMesh(file);

@@ -4,6 +4,7 @@
 
 #include "carrots.h"
 #include "engine.h"
+#include "startup.h"
 #include "gamestate.h"
 #include "platforms.h"
 #include "runner.h"
@@ -28,11 +29,7 @@ public:
     {
         IrrlichtDevice* device = createDevice(video::EDT_NULL, core::dimension2du(800, 600));
         device->getLogger()->setLogLevel(ELL_NONE);
-        engine.device = device;
-        engine.scene = device->getSceneManager();
-        engine.video = device->getVideoDriver();
-        engine.gui = device->getGUIEnvironment();
-        engine.timer = device->getTimer();
+        keepEngineHandles(device, nullptr);
     }
     void TearDown() override
     {
